@@ -1,0 +1,2 @@
+add_executable(calculator_bench ${CMAKE_CURRENT_LIST_DIR}/calculator_bench.cpp)
+target_link_libraries(calculator_bench PRIVATE tarvessa_calculator benchmark::benchmark)
