@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Exception.h"
+#include "serial/CommNotifier.h"
 #include "serial/LineConfig.h"
 
 #include <QObject>
@@ -118,12 +119,21 @@ public:
     // Test seam: how a name becomes a device. The default opens a POSIX tty.
     void SetDeviceOpener(DeviceOpener opener);
 
+    // Test seams: make one step of OpenPort fail as the system would, and
+    // look at the received blocks posted but not yet released.
+    enum class OpenFault { None, ShutdownEvent, ReadThread, WriteThread };
+    void InjectOpenFault(OpenFault fault);
+    ReceiveQueueStats ReceiveQueue() const;
+    void ResetReceiveQueuePeak();
+
     const LineSettings& Settings() const { return settings_; }
     const CommTimeouts& Timeouts() const { return timeouts_; }
 
 private:
     void ApplyLineSettings();
     void ApplyTimeouts();
+    void StopReader();
+    void StopWriter();
     template <class T> void setLine(T& field, T value);
     template <class T> void setTimeout(T& field, T value);
 
