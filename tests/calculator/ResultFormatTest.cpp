@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace tarvessa {
 namespace {
@@ -30,7 +34,7 @@ TEST(FormatResult, FifteenDigitsHalfAwayFromZero) {
         {0.15, "0.15"}, // stored just below 0.15, far from a 15-digit half
         {999999999999999.0, "999999999999999"},
         {123456789012345.6, "123456789012346"},
-        {1.000000000000001, "1"},  // stored as ...00111: digit 16 is 1
+        {1.000000000000001, "1"}, // stored as ...00111: digit 16 is 1
         // 0.9999999999999995 is stored as 0.99999999999999944..., below the
         // half; the next double up, 0.99999999999999955..., carries to 1.
         {0.9999999999999995, "0.999999999999999"},
@@ -71,6 +75,33 @@ TEST(FormatResult, NotationBordersAfterRounding) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatResult(c.value).toStdString(), c.text) << c.value;
+}
+
+// Away from exact halves, the C library's 15-digit rounding of the exact value
+// is the same number: both texts must read back as the same double, across
+// the whole range of exponents.
+TEST(FormatResult, AgreesWithLibraryRoundingOnRandomDoubles) {
+    std::mt19937_64 random(20240601);
+    for (int i = 0; i < 20000; ++i) {
+        const uint64_t bits = random();
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        if (!std::isfinite(v) || v == 0)
+            continue;
+        const std::string ours = FormatResult(v).toStdString();
+        const double read = std::strtod(ours.c_str(), nullptr);
+        char exact[1100];
+        std::snprintf(exact, sizeof exact, "%.800e", v);
+        const std::string tail(exact + (v < 0 ? 17 : 16), 785);
+        if (tail.find_first_not_of('0', 1) == std::string::npos && tail[0] == '5') {
+            // An exact half: away from zero, where the library goes to even.
+            ASSERT_GT(std::fabs(read), std::fabs(v)) << ours << " vs " << exact;
+            continue;
+        }
+        char reference[64];
+        std::snprintf(reference, sizeof reference, "%.14e", v);
+        ASSERT_EQ(read, std::strtod(reference, nullptr)) << ours << " vs " << reference;
+    }
 }
 
 TEST(FormatResult, WritesTheGivenSeparator) {
