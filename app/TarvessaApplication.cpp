@@ -12,8 +12,8 @@ TarvessaApplication::TarvessaApplication(int& argc, char** argv) : QApplication(
     setApplicationDisplayName(QStringLiteral("Tarvessa"));
     // The captions are Chinese: prefer a CJK font so no glyph shows as a box.
     QFont f = font();
-    f.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                   f.family()});
+    f.setFamilies(
+        {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"), f.family()});
     setFont(f);
 }
 

@@ -15,6 +15,8 @@ void MessageBeep() {
     QApplication::beep();
 }
 
-int BeepCount() { return beeps.load(); }
+int BeepCount() {
+    return beeps.load();
+}
 
 } // namespace tarvessa

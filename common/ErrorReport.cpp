@@ -28,7 +28,9 @@ QString ErrorReportText(const QString& message) {
     return message;
 }
 
-void SetErrorReportSink(ErrorReportSink newSink) { sink() = std::move(newSink); }
+void SetErrorReportSink(ErrorReportSink newSink) {
+    sink() = std::move(newSink);
+}
 
 void ReportError(const QString& message, const QString& detail) {
     const QString text = ErrorReportText(message);

@@ -2,6 +2,8 @@
 
 namespace tarvessa {
 
-QString VersionText() { return QStringLiteral(TARVESSA_VERSION_TEXT); }
+QString VersionText() {
+    return QStringLiteral(TARVESSA_VERSION_TEXT);
+}
 
 } // namespace tarvessa

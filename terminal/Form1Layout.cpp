@@ -2,6 +2,7 @@
 // tab order, and the lists that FormCreate fills.
 #include "common/ErrorReport.h"
 #include "notice/TForm2.h"
+#include "terminal/PortComboBox.h"
 #include "terminal/TForm1.h"
 
 #include <QKeyEvent>
@@ -50,13 +51,15 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, QRect geometry, QColor ba
     e->setFont(pixelFont(parent->font(), 13));
     paint(e, background, text);
     // Flat: a plain one-pixel border, no sunken edge.
-    e->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid %1; background: %2; color: %3; }")
-                         .arg(text.darker(150).name(), background.name(), text.name()));
+    e->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid %1; background: %2; color: %3; }")
+            .arg(text.darker(150).name(), background.name(), text.name()));
     return e;
 }
 
-QComboBox* makeCombo(QWidget* parent, const char* name, QRect geometry, const QString& text) {
-    auto* c = new QComboBox(parent);
+template <class Box = QComboBox>
+Box* makeCombo(QWidget* parent, const char* name, QRect geometry, const QString& text) {
+    auto* c = new Box(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->setGeometry(geometry);
     c->setEditable(true);
@@ -123,7 +126,8 @@ void TForm1::buildWindow() {
     Edit1 = makeEdit(this, "Edit1", {16, 8, 190, 24}, clMoneyGreen, clNavy);
     Edit2 = makeEdit(this, "Edit2", {16, 40, 190, 24}, clMoneyGreen, clNavy);
     Edit3 = makeEdit(this, "Edit3", {16, 72, 190, 24}, clMoneyGreen, clRed);
-    ComboBox1 = makeCombo(this, "ComboBox1", {8, 216, 83, 21}, QStringLiteral("COM1"));
+    ComboBox1 =
+        makeCombo<PortComboBox>(this, "ComboBox1", {8, 216, 83, 21}, QStringLiteral("COM1"));
     ComboBox2 = makeCombo(this, "ComboBox2", {97, 216, 83, 21}, QStringLiteral("19200"));
     ComboBox3 = makeCombo(this, "ComboBox3", {186, 216, 83, 21}, QStringLiteral("数据位8位"));
     ComboBox4 = makeCombo(this, "ComboBox4", {275, 216, 83, 21}, QStringLiteral("无校验None"));
@@ -156,8 +160,8 @@ void TForm1::buildWindow() {
     Chart1->plotLayout()->addElement(
         0, 0,
         new QCPTextElement(Chart1, QStringLiteral("串口数据波形显示"), pixelFont(font(), 12)));
-    const QColor seriesColours[8] = {clRed,  clGreen, clLime,    clBlue,
-                                     clBlack, clAqua, clFuchsia, clYellow};
+    const QColor seriesColours[8] = {clRed,   clGreen, clLime,    clBlue,
+                                     clBlack, clAqua,  clFuchsia, clYellow};
     for (int i = 0; i < 8; ++i) {
         QCPGraph* g = Chart1->addGraph();
         g->setName(QStringLiteral("Series%1").arg(i + 1));
@@ -194,11 +198,10 @@ void TForm1::buildWindow() {
                                       "     Parity Check ：    Stop Bit ："));
 
     // Tab order: the description's order, the chart's two buttons in its place.
-    const QList<QWidget*> order = {Edit1,    Edit2,    Edit3,     ComboBox1, ComboBox2, ComboBox3,
-                                   ComboBox4, Edit4,   Edit5,     Button1,   Button2,   Button4,
-                                   Button5,  Button3,  Button6,   Button7,   Button8,   Button9,
-                                   Button10, Button11, Button12,  Button13,  cxButton1, cxButton2,
-                                   ComboBox5, ComboBox6};
+    const QList<QWidget*> order = {
+        Edit1,    Edit2,    Edit3,    ComboBox1, ComboBox2, ComboBox3, ComboBox4, Edit4,    Edit5,
+        Button1,  Button2,  Button4,  Button5,   Button3,   Button6,   Button7,   Button8,  Button9,
+        Button10, Button11, Button12, Button13,  cxButton1, cxButton2, ComboBox5, ComboBox6};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -245,10 +248,10 @@ void TForm1::FormCreate() {
     for (int i = 1; i <= 48; ++i)
         ComboBox1->addItem(QStringLiteral("COM%1").arg(i));
     static const char* const rates[] = {
-        "75",    "110",    "134",    "150",    "220",    "300",    "330",    "600",    "660",
-        "900",   "1200",   "1800",   "2400",   "4800",   "5700",   "6400",   "7200",   "9600",
-        "11400", "14400",  "16550",  "19200",  "22800",  "28800",  "33600",  "38400",  "56000",
-        "57600", "76800",  "115200", "128000", "153600", "230400", "256000", "307200", "460800",
+        "75",     "110",    "134",    "150",     "220",    "300",    "330",    "600",    "660",
+        "900",    "1200",   "1800",   "2400",    "4800",   "5700",   "6400",   "7200",   "9600",
+        "11400",  "14400",  "16550",  "19200",   "22800",  "28800",  "33600",  "38400",  "56000",
+        "57600",  "76800",  "115200", "128000",  "153600", "230400", "256000", "307200", "460800",
         "512000", "614400", "921600", "1024000", "1228800"};
     for (const char* rate : rates)
         ComboBox2->addItem(QString::fromLatin1(rate));

@@ -73,8 +73,9 @@ void TForm1::Button10Click() {
     } else if (!typedRate) {
         resetRateTo19200();
     } else {
-        showNotice(Attention, QStringLiteral("串口打开成功！使用输入波特率%1！")
-                                  .arg(ComboBox2->currentText()));
+        showNotice(
+            Attention,
+            QStringLiteral("串口打开成功！使用输入波特率%1！").arg(ComboBox2->currentText()));
         Comm1->SetBaudRate(*typedRate);
     }
     Button6->setText(QStringLiteral("COM-10"));
@@ -106,7 +107,7 @@ void TForm1::Button6Click() {
         return;
     }
     Button6->setText(Button6->text() == QStringLiteral("COM-16") ? QStringLiteral("COM-10")
-                                                                  : QStringLiteral("COM-16"));
+                                                                 : QStringLiteral("COM-16"));
 }
 
 // Closes the open port, applies one setting, and opens it again, also after a

@@ -2,6 +2,7 @@
 
 #include "serial/TComm.h"
 #include "terminal/TTimer.h"
+#include "terminal/WaveSampling.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -120,14 +121,16 @@ private:
     void liveChange(const std::function<void()>& applySetting);
 
     // Waveform.
-    void plotBlock(const uint8_t* bytes, uint16_t length, int mode);
+    void plotBlock(const char* bytes, size_t length, std::optional<WaveMode> mode,
+                   const UserRange& range);
+    std::array<SeriesData, kSeriesCount> waveData_; // reused so blocks allocate nothing
 
-    // Calculator helpers.
-    void arithmetic(char op);
+    // Calculator: the four two-operand buttons share their steps.
+    void arithmetic(double (*operation)(double, double), bool refuseZeroDivisor);
 
-    // The window's byte buffers.
+    // Received blocks are copied here and zeroed after each one.
+    static constexpr size_t ReadBlockLimit = 2048;
     std::array<uint8_t, 4096> ReceiveBuffer{};
-    std::array<uint8_t, 2048> SendBuffer{};
 };
 
 } // namespace tarvessa

@@ -8,7 +8,9 @@ namespace {
 double timeScale = 1.0; // only tests change it, before any window exists
 }
 
-void TTimer::SetTimeScaleForTests(double factor) { timeScale = factor; }
+void TTimer::SetTimeScaleForTests(double factor) {
+    timeScale = factor;
+}
 
 TTimer::TTimer(QObject* parent) : QObject(parent) {
     connect(&timer_, &QTimer::timeout, this, [this] {

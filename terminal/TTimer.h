@@ -18,6 +18,8 @@ public:
     void SetEnabled(bool value);
     int Interval() const { return interval_; }
     void SetInterval(int milliseconds);
+    // Milliseconds until the next tick; -1 while off.
+    int RemainingTime() const { return timer_.remainingTime(); }
 
     std::function<void()> OnTimer;
 

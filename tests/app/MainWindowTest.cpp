@@ -18,8 +18,12 @@ struct MainWindow : ::testing::Test {
     MainWindow() { form.Form2 = &notices; }
 };
 
-QColor base(QWidget* w) { return w->palette().color(QPalette::Base); }
-QColor text(QWidget* w) { return w->palette().color(QPalette::Text); }
+QColor base(QWidget* w) {
+    return w->palette().color(QPalette::Base);
+}
+QColor text(QWidget* w) {
+    return w->palette().color(QPalette::Text);
+}
 
 } // namespace
 
