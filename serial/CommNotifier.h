@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <atomic>
 #include <cstddef>
@@ -47,7 +48,10 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    void Post(std::unique_ptr<QEvent> event);
+
     TComm* comm_;
+    std::atomic<uint64_t> posted_{0};
     Counters counters_;
 };
 
