@@ -202,18 +202,24 @@ bool WriteQueue::Push(const void* data, uint16_t length) {
         return false;
     std::memcpy(block.bytes.get(), data, length);
     block.length = length;
+    bool wasEmpty = false;
     {
         std::lock_guard lock(mutex_);
         if (closed_)
             return false;
+        wasEmpty = blocks_.empty();
         try {
             blocks_.push_back(std::move(block));
         } catch (const std::bad_alloc&) {
             return false;
         }
     }
-    const uint64_t one = 1;
-    (void)!::write(wake_.get(), &one, sizeof one);
+    // The writer sleeps only after finding the queue empty, so only the push
+    // that ends an empty queue needs to wake it.
+    if (wasEmpty) {
+        const uint64_t one = 1;
+        (void)!::write(wake_.get(), &one, sizeof one);
+    }
     return true;
 }
 
