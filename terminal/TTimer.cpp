@@ -13,6 +13,7 @@ void TTimer::SetTimeScaleForTests(double factor) {
 }
 
 TTimer::TTimer(QObject* parent) : QObject(parent) {
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (OnTimer)
             OnTimer();

@@ -18,7 +18,12 @@ void TForm1::plotBlock(const char* bytes, size_t length, std::optional<WaveMode>
         Chart1->graph(i)->setData(waveData_[i].keys, waveData_[i].values, true);
 
     // Both bounds at once, so a range wholly above the present one is taken.
-    Chart1->yAxis->setRange(axis->lower, axis->upper);
+    // The chart cannot show a range of width 0 ("5" to "5"): it is centred
+    // on its value, one unit wide, instead of being refused.
+    if (axis->upper - axis->lower < 1e-9)
+        Chart1->yAxis->setRange(axis->lower - 0.5, axis->upper + 0.5);
+    else
+        Chart1->yAxis->setRange(axis->lower, axis->upper);
     if (axis->automatic)
         Chart1->yAxis->rescale();
     Chart1->xAxis->rescale();

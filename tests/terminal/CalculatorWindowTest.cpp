@@ -64,8 +64,9 @@ TEST_F(CalculatorWindow, TwoOperandButtons) {
         const int before = BeepCount();
         EXPECT_EQ(run(form.get()->*c.button, c.x, c.y), QString::fromUtf8(c.shown));
         EXPECT_EQ(BeepCount() - before, 1);
-        if (!noticeText().isEmpty() || !ReportedErrors().empty())
+        if (!noticeText().isEmpty() || !ReportedErrors().empty()) {
             EXPECT_EQ(form->Edit3->text(), "old");
+        }
     }
 }
 

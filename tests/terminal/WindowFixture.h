@@ -8,6 +8,8 @@
 #include "tests/serial/SerialTestSupport.h"
 #include "tests/support/TestMain.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -1,0 +1,2 @@
+add_executable(window_bench ${CMAKE_CURRENT_LIST_DIR}/window_bench.cpp)
+target_link_libraries(window_bench PRIVATE tarvessa_terminal tarvessa_notice)
