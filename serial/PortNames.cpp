@@ -56,12 +56,25 @@ bool IsRealUart(const QString& sysTty) {
     return AttributeIsNonZero(sysTty + QStringLiteral("/port"));
 }
 
+QString LinkName(const QString& path) {
+    const QFileInfo link(path);
+    return link.isSymLink() ? QFileInfo(link.symLinkTarget()).fileName() : QString();
+}
+
+// Newer kernels put serial-core's own "port" and "ctrl" devices between a UART
+// and its tty; the driver worth showing is that of the hardware above them.
 QString DriverOf(const QString& sysTty) {
-    const QFileInfo link(sysTty + QStringLiteral("/device/driver"));
-    if (!link.isSymLink()) {
+    QString device = QFileInfo(sysTty + QStringLiteral("/device")).canonicalFilePath();
+    if (device.isEmpty()) {
         return {};
     }
-    return QFileInfo(link.symLinkTarget()).fileName();
+    for (int depth = 0; depth < 4; ++depth) {
+        if (LinkName(device + QStringLiteral("/subsystem")) != QLatin1String("serial-base")) {
+            break;
+        }
+        device = QFileInfo(device).path();
+    }
+    return LinkName(device + QStringLiteral("/driver"));
 }
 
 // The USB device is an ancestor of the tty's device in the sysfs tree: the

@@ -18,6 +18,7 @@ struct FakeTty {
     const char* port = nullptr;   // serial core `port` attribute, absent when null
     const char* driver = nullptr; // driver link of the device
     const char* usbId = nullptr;  // "vvvv:pppp" of a USB parent, none when null
+    bool serialBase = false;      // behind serial-core's ctrl and port devices
 };
 
 struct Expected {
@@ -61,7 +62,20 @@ public:
             Write(parent + QStringLiteral("/idProduct"), id.section(QLatin1Char(':'), 1, 1));
             parent += QStringLiteral("/1-1:1.0");
         }
-        const QString deviceDir = parent + QLatin1Char('/') + name + QStringLiteral("-port");
+        QString deviceDir = parent + QLatin1Char('/') + name + QStringLiteral("-port");
+        QString driverHolder = deviceDir;
+        if (tty.serialBase) {
+            driverHolder = parent + QStringLiteral("/uart-") + name;
+            const QString ctrl = driverHolder + QStringLiteral("/ctrl");
+            deviceDir = ctrl + QStringLiteral("/port");
+            const QString bus = root() + QStringLiteral("/sys/bus/serial-base");
+            QDir().mkpath(deviceDir);
+            QDir().mkpath(bus + QStringLiteral("/drivers/port"));
+            ASSERT_TRUE(QFile::link(bus, ctrl + QStringLiteral("/subsystem")));
+            ASSERT_TRUE(QFile::link(bus, deviceDir + QStringLiteral("/subsystem")));
+            ASSERT_TRUE(QFile::link(bus + QStringLiteral("/drivers/port"),
+                                    deviceDir + QStringLiteral("/driver")));
+        }
         const QString classDir = deviceDir + QStringLiteral("/tty/") + name;
         QDir().mkpath(classDir);
         ASSERT_TRUE(QFile::link(classDir, root() + QStringLiteral("/sys/class/tty/") + name));
@@ -80,7 +94,7 @@ public:
             const QString driverDir =
                 root() + QStringLiteral("/sys/bus/drivers/") + QString::fromLatin1(tty.driver);
             QDir().mkpath(driverDir);
-            ASSERT_TRUE(QFile::link(driverDir, deviceDir + QStringLiteral("/driver")));
+            ASSERT_TRUE(QFile::link(driverDir, driverHolder + QStringLiteral("/driver")));
         }
     }
 
@@ -149,6 +163,9 @@ const ListCase kListCases[] = {
       {"ttyUSBx1", true, false},
       {"ttyACM7", true, false}},
      {{"ttyACM7"}}},
+    {"UART behind serial-core's port device shows the hardware's driver",
+     {{"ttyS0", true, true, "4", nullptr, "serial8250", nullptr, true}},
+     {{"ttyS0", "serial8250"}}},
     {"USB node without sysfs entry still listed, undescribed",
      {{"ttyUSB3", true, false}},
      {{"ttyUSB3"}}},
