@@ -48,7 +48,12 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, QRect geometry, QColor ba
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setGeometry(geometry);
-    e->setFont(pixelFont(parent->font(), 13));
+    QFont f = pixelFont(parent->font(), 13);
+    // A received block fills the field with up to 4096 characters; shaping
+    // them all on every block would cost more than everything else together.
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    f.setKerning(false);
+    e->setFont(f);
     paint(e, background, text);
     // Flat: a plain one-pixel border, no sunken edge.
     e->setStyleSheet(
@@ -179,6 +184,8 @@ void TForm1::buildWindow() {
     Chart1->xAxis->setRange(0, 100);
     Chart1->legend->setVisible(false);
     Chart1->setNotAntialiasedElements(QCP::aeAll);
+    // One polyline per graph instead of a segment per point.
+    Chart1->setPlottingHint(QCP::phFastPolylines, true);
 
     cxButton1 = makeButton(Chart1, "cxButton1", {368, 152, 25, 17}, QStringLiteral("N1"));
     cxButton2 = makeButton(Chart1, "cxButton2", {400, 152, 25, 17}, QStringLiteral("S1"));
