@@ -17,14 +17,28 @@ const QString SecondMissing = QStringLiteral("您忘记输入第二个数了！"
 const QString BadFormat = QStringLiteral("您输入数据格式不对！");
 } // namespace
 
-void TForm1::arithmetic(double (*operation)(double, double), bool refuseZeroDivisor) {
+// The first steps of every two-operand button: beep, read both fields, and
+// refuse an empty one. Nothing when refused.
+std::optional<std::pair<QString, QString>> TForm1::readOperands() {
     MessageBeep();
     const QString x = Edit1->text();
     const QString y = Edit2->text();
-    if (x.isEmpty())
-        return showNotice(Error, FirstMissing);
-    if (y.isEmpty())
-        return showNotice(Error, SecondMissing);
+    if (x.isEmpty()) {
+        showNotice(Error, FirstMissing);
+        return std::nullopt;
+    }
+    if (y.isEmpty()) {
+        showNotice(Error, SecondMissing);
+        return std::nullopt;
+    }
+    return std::pair{x, y};
+}
+
+void TForm1::arithmetic(double (*operation)(double, double), bool refuseZeroDivisor) {
+    const auto operands = readOperands();
+    if (!operands)
+        return;
+    const auto& [x, y] = *operands;
     if (!CheckOperand(x, false) || !CheckOperand(y, false))
         return showNotice(Error, BadFormat);
     const QChar separator = LocaleDecimalSeparator();
@@ -49,13 +63,10 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::Button8Click() {
-    MessageBeep();
-    const QString x = Edit1->text();
-    const QString y = Edit2->text();
-    if (x.isEmpty())
-        return showNotice(Error, FirstMissing);
-    if (y.isEmpty())
-        return showNotice(Error, SecondMissing);
+    const auto operands = readOperands();
+    if (!operands)
+        return;
+    const auto& [x, y] = *operands;
     if (x == QStringLiteral("0") || y == QStringLiteral("0"))
         return showNotice(Error, QStringLiteral("您输入数据是0！"));
     if (!CheckOperand(x, false) || !CheckOperand(y, true))

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QCustomPlot;
 
@@ -125,7 +127,8 @@ private:
                    const UserRange& range);
     std::array<SeriesData, kSeriesCount> waveData_; // reused so blocks allocate nothing
 
-    // Calculator: the four two-operand buttons share their steps.
+    // Calculator: the two-operand buttons share their first steps.
+    std::optional<std::pair<QString, QString>> readOperands();
     void arithmetic(double (*operation)(double, double), bool refuseZeroDivisor);
 
     // Received blocks are copied here and zeroed after each one.
