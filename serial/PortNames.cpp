@@ -146,10 +146,22 @@ void CollectUarts(const PortEnvironment& env, std::vector<Candidate>& out) {
     }
 }
 
+std::vector<PortInfo> Detected(const PortEnvironment& env);
+
+// TARVESSA_PORTS: device paths joined by ':'; an entry '*' stands for the
+// detected devices.
 std::vector<PortInfo> FromOverride(const PortEnvironment& env) {
     std::vector<PortInfo> ports;
     const auto paths = env.portsOverride.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString& path : paths) {
+        if (path == QLatin1String("*")) {
+            // The detected devices, in their usual order, at this place.
+            for (PortInfo info : Detected(env)) {
+                info.number = static_cast<int>(ports.size()) + 1;
+                ports.push_back(std::move(info));
+            }
+            continue;
+        }
         PortInfo info;
         info.number = static_cast<int>(ports.size()) + 1;
         info.path = path;
@@ -176,10 +188,9 @@ PortEnvironment PortEnvironment::FromSystem() {
     return env;
 }
 
-std::vector<PortInfo> ListSerialPorts(const PortEnvironment& env) {
-    if (env.hasOverride) {
-        return FromOverride(env);
-    }
+namespace {
+
+std::vector<PortInfo> Detected(const PortEnvironment& env) {
     std::vector<Candidate> found;
     CollectFromDev(env, QStringLiteral("ttyUSB"), 0, found);
     CollectFromDev(env, QStringLiteral("ttyACM"), 1, found);
@@ -197,6 +208,12 @@ std::vector<PortInfo> ListSerialPorts(const PortEnvironment& env) {
         ports.push_back(std::move(info));
     }
     return ports;
+}
+
+} // namespace
+
+std::vector<PortInfo> ListSerialPorts(const PortEnvironment& env) {
+    return env.hasOverride ? FromOverride(env) : Detected(env);
 }
 
 QString ResolvePortName(const QString& name, const PortEnvironment& env) {

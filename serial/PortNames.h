@@ -18,13 +18,14 @@ struct PortEnvironment {
     QString devDir = QStringLiteral("/dev");
     QString sysClassTtyDir = QStringLiteral("/sys/class/tty");
     bool hasOverride = false; // TARVESSA_PORTS set
-    QString portsOverride;    // device paths joined by ':'
+    QString portsOverride;    // device paths joined by ':'; '*' stands for the detected ones
 
     static PortEnvironment FromSystem(); // reads TARVESSA_PORTS
 };
 
 // The serial devices present, in COM order: USB adapters, then ACM devices,
-// then other real serial devices; replaced whole by TARVESSA_PORTS.
+// then other real serial devices; replaced by TARVESSA_PORTS, in which an
+// entry "*" stands for the detected devices ("/dev/pts/3:*" puts one first).
 std::vector<PortInfo> ListSerialPorts(const PortEnvironment& env = PortEnvironment::FromSystem());
 
 // The device path for a port name: a name beginning with "/" is used

@@ -269,6 +269,19 @@ TEST(PortNamesTest, ResolvesComNamesAndPaths) {
     EXPECT_EQ(ResolvePortName(QStringLiteral("COM1"), fixed), QStringLiteral("/dev/pts/3"));
     EXPECT_EQ(ResolvePortName(QStringLiteral("COM2"), fixed), QStringLiteral("/dev/ttyUSB9"));
     EXPECT_EQ(ResolvePortName(QStringLiteral("COM3"), fixed), QString());
+
+    // '*' puts the detected devices at its place.
+    PortEnvironment first = env;
+    first.hasOverride = true;
+    first.portsOverride = QStringLiteral("/dev/pts/3:*");
+    const std::vector<PortInfo> detected = ListSerialPorts(env);
+    const std::vector<PortInfo> withFirst = ListSerialPorts(first);
+    ASSERT_EQ(withFirst.size(), detected.size() + 1);
+    EXPECT_EQ(withFirst[0].path, QStringLiteral("/dev/pts/3"));
+    for (size_t i = 0; i < detected.size(); ++i) {
+        EXPECT_EQ(withFirst[i + 1].path, detected[i].path);
+        EXPECT_EQ(withFirst[i + 1].number, int(i) + 2);
+    }
 }
 
 TEST(PortNamesTest, EnvironmentVariableSetsTheOverride) {
