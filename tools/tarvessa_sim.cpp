@@ -451,10 +451,11 @@ private:
 
     void HandleWatch() {
         alignas(inotify_event) char buffer[4096];
+        bool lastClosed = false;
         for (;;) {
             const ssize_t n = ::read(watch_.get(), buffer, sizeof buffer);
             if (n <= 0) {
-                return;
+                break;
             }
             for (ssize_t at = 0; at < n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
@@ -470,9 +471,15 @@ private:
                     }
                 }
                 if ((event->mask & IN_CLOSE) && clients_ > 0 && --clients_ == 0) {
-                    OnClosed();
+                    lastClosed = true;
                 }
             }
+        }
+        // A close followed at once by a reopen (as when a program closes and
+        // opens the port again) is no end of use: the new user's settings and
+        // data must not be reset.
+        if (lastClosed && clients_ == 0) {
+            OnClosed();
         }
     }
 
@@ -484,9 +491,8 @@ private:
 
     void OnClosed() {
         Log("port closed");
-        // What the last user left unread, or sent without waiting for its echo,
-        // goes with it; the next user starts on a clean line.
-        (void)::tcflush(keeper_.get(), TCIOFLUSH);
+        // No flush here: a new user may already have written to the line, and
+        // a program purges the line itself when it opens the port.
         (void)::ioctl(keeper_.get(), TIOCNXCL);
         MakeRaw(keeper_.get());
         if (o_.mode != Mode::Flood) {
