@@ -1,4 +1,5 @@
 #include "common/Beep.h"
+#include "terminal/PortComboBox.h"
 #include "tests/terminal/WindowFixture.h"
 
 using namespace tarvessa;
@@ -254,4 +255,13 @@ TEST_F(PortHandlers, OpenComOnAMissingPortReportsAndStaysClosed) {
     form->ComboBox1->setCurrentIndex(0);
     click(form->Button10);
     expectState(*form, OpenText);
+}
+
+TEST_F(PortHandlers, PortListTipsNameTheDeviceBehindEachNumber) {
+    auto* ports = static_cast<PortComboBox*>(form->ComboBox1);
+    ports->RefreshDeviceTips();
+    EXPECT_EQ(form->ComboBox1->itemData(0, Qt::ToolTipRole).toString(), com1.path());
+    EXPECT_EQ(form->ComboBox1->itemData(1, Qt::ToolTipRole).toString(), com2.path());
+    EXPECT_EQ(form->ComboBox1->itemData(2, Qt::ToolTipRole).toString(), "no device");
+    EXPECT_EQ(form->ComboBox1->count(), 48);
 }
