@@ -36,7 +36,8 @@ using Clock = std::chrono::steady_clock;
 using tarvessa::sim::Fnv1a64;
 using tarvessa::sim::PatternKind;
 
-constexpr const char* kUsage = R"(usage: tarvessa-sim [--link PATH] [-v] [MODE] [OPTIONS]
+constexpr const char* kUsage =
+    R"(usage: tarvessa-sim [--link PATH] [--log FILE] [-v] [MODE] [OPTIONS]
 
 Plays a serial device on a pseudo-terminal. The first output line is the
 device path (e.g. /dev/pts/3). Sending starts when a program opens it.
@@ -60,6 +61,7 @@ modes:
 
 options:
   --link PATH  also make PATH a symbolic link to the device (removed at exit)
+  --log FILE   append every byte that arrives from the program to FILE
   -v           report opening and closing of the port on stderr
 
 Modes with an end (flood, --count) exit when the port is closed after the
@@ -71,6 +73,7 @@ enum class Mode { Demo, Echo, Pattern, Flood, Noise };
 struct Options {
     Mode mode = Mode::Demo;
     std::string link;
+    std::string log;
     bool verbose = false;
     PatternKind kind = PatternKind::Sine8;
     long long burst = 64;
@@ -121,6 +124,13 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                 return std::nullopt;
             }
             o.link = next;
+            ++i;
+        } else if (arg == "--log") {
+            if (next == nullptr || *next == '\0') {
+                error = "--log needs a file";
+                return std::nullopt;
+            }
+            o.log = next;
             ++i;
         } else if (arg == "--kind") {
             const std::string kind = next ? next : "";
@@ -249,6 +259,13 @@ public:
     int Run() {
         OpenPty();
         BlockSignals();
+        if (!o_.log.empty()) {
+            // Opened before the link exists, so a bad path leaves nothing behind.
+            log_ = Fd(::open(o_.log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+            if (!log_.valid()) {
+                Fail(o_.log.c_str());
+            }
+        }
         if (!o_.link.empty()) {
             MakeLink();
         }
@@ -517,12 +534,28 @@ private:
             if (n <= 0) {
                 Fail("read from pty");
             }
+            LogReceived(buffer, static_cast<size_t>(n));
             if (Echoes() && Connected()) {
                 std::memcpy(Grow(static_cast<size_t>(n)), buffer, static_cast<size_t>(n));
             }
             if (Echoes() && Pending() >= kQueueLimit) {
                 break;
             }
+        }
+    }
+
+    // Unbuffered, so that whoever watches the file sees each byte at once.
+    void LogReceived(const uint8_t* data, size_t size) {
+        while (log_.valid() && size > 0) {
+            const ssize_t n = ::write(log_.get(), data, size);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                Fail("write to log");
+            }
+            data += n;
+            size -= static_cast<size_t>(n);
         }
     }
 
@@ -560,6 +593,7 @@ private:
     Fd keeper_;
     Fd watch_;
     Fd signals_;
+    Fd log_;
     std::string slavePath_;
 
     int clients_ = 0;       // open descriptions of the device, ours not counted

@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
 # The real program in a real window under X: open "COM1" (the device
-# simulator, echoing), type into the Send area, send, and read the echo back
-# out of the Receive area; a screenshot of the window is kept.
+# simulator, echoing), type into the Send area, send, see the bytes reach the
+# device, read the echo back out of the Receive area, keep a screenshot, and
+# end on Esc.
 #   end_to_end.sh <tarvessa> <tarvessa-sim> <output dir>
+# TARVESSA_UPDATE_DOCS=1 also copies the screenshot to docs/screenshot-e2e.png.
 set -euo pipefail
 app=$1 sim=$2 out=$3
 mkdir -p "$out"
-
-fail() {
-    echo "e2e: $*" >&2
-    exit 1
-}
-for tool in xdotool xclip import; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
-done
+started=$SECONDS
 
 pids=()
 cleanup() {
@@ -22,18 +17,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own unless one is given.
-if [ -z "${DISPLAY:-}" ]; then
-    command -v Xvfb >/dev/null || fail "no DISPLAY and no Xvfb"
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+# Everything seen so far, for a failure report.
+seen() {
+    echo "--- visible windows:"
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        echo "    $w '$(xdotool getwindowname "$w" 2>/dev/null)'"
     done
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    pids+=($!)
-    export DISPLAY=$display
-    for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-unset QT_QPA_PLATFORM
+    echo "--- simulator stdout:"
+    cat "$out/sim.out" 2>/dev/null || true
+    echo "--- bytes the simulator received: '$(cat "$out/sim-received.log" 2>/dev/null || true)'"
+    echo "--- program output:"
+    cat "$out/app.log" 2>/dev/null || true
+}
+fail() {
+    echo "e2e: FAILED: $*" >&2
+    seen >&2
+    exit 1
+}
+for tool in xdotool xclip import; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
+done
 
 # Waits up to $1 tenths of a second for the command that follows to succeed.
 within() {
@@ -46,8 +49,26 @@ within() {
     return 1
 }
 
-"$sim" echo >"$out/sim.out" &
-pids+=($!)
+# A display of our own unless one is given; Xvfb picks a free number itself,
+# so parallel runs do not race for one.
+if [ -z "${DISPLAY:-}" ]; then
+    command -v Xvfb >/dev/null || fail "no DISPLAY and no Xvfb"
+    : >"$out/xvfb.display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/xvfb.display" \
+        >"$out/xvfb.log" 2>&1 &
+    pids+=($!)
+    within 100 grep -q '^[0-9]' "$out/xvfb.display" ||
+        fail "Xvfb did not start: $(cat "$out/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$out/xvfb.display")"
+    within 50 xdotool getmouselocation >/dev/null 2>&1 || fail "no answer from $DISPLAY"
+fi
+unset QT_QPA_PLATFORM
+echo "e2e: display $DISPLAY"
+
+: >"$out/sim-received.log"
+"$sim" --log "$out/sim-received.log" echo >"$out/sim.out" &
+sim_pid=$!
+pids+=($sim_pid)
 within 50 test -s "$out/sim.out" || fail "the simulator did not start"
 device=$(head -n 1 "$out/sim.out")
 
@@ -57,14 +78,15 @@ pids+=($app_pid)
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvessa$' | head -n 1) ||
     fail "the window did not appear"
+[ -n "$window" ] || fail "the window did not appear"
 
 # Clicks at a point of the window's client area.
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 
 click 48 260 # Open COM
 within 50 xdotool search --onlyvisible --name '^成功！$' >/dev/null ||
-    fail "no success notice after Open COM"
-# The notice stands over the middle of the main window: OK hides it.
+    fail "no notice \"成功！\" after Open COM"
+# The notice stands over the middle of the main window: its OK hides it.
 notice=$(xdotool search --onlyvisible --name '^成功！$' | head -n 1)
 xdotool mousemove --window "$notice" 139 62 click 1
 within 50 bash -c "! xdotool search --onlyvisible --name '^成功！$' >/dev/null" ||
@@ -74,16 +96,22 @@ click 200 132 # the Send area
 xdotool type --delay 20 "AT"
 click 227 260 # Send Data
 
+within 50 grep -q 'AT' "$out/sim-received.log" || fail "\"AT\" did not reach the device"
+received=$(cat "$out/sim-received.log")
+[ "$received" = "AT" ] || fail "the device received '$received' instead of 'AT'"
+
 # The echo arrives in the Receive area; read it through the clipboard.
+shown=""
 receive_area() {
     click 200 180
     xdotool key --clearmodifiers ctrl+a ctrl+c
     sleep 0.1
-    [ "$(xclip -o -selection clipboard 2>/dev/null)" = "AT" ]
+    shown=$(xclip -o -selection clipboard 2>/dev/null || true)
+    [ "$shown" = "AT" ]
 }
-within 50 receive_area || fail "the Receive area does not show the echo: '$(xclip -o -selection clipboard 2>/dev/null)'"
+within 50 receive_area || fail "the Receive area shows '$shown', not the echo 'AT'"
 
-import -window "$window" "$out/e2e-window.png"
+import -window "$window" "$out/e2e-window.png" || fail "no screenshot"
 if [ "${TARVESSA_UPDATE_DOCS:-}" = 1 ]; then
     cp "$out/e2e-window.png" "$(dirname "$0")/../../docs/screenshot-e2e.png"
 fi
@@ -92,5 +120,14 @@ fi
 click 300 104 # the window's background: the keys go to it
 xdotool key Escape
 within 50 bash -c "! kill -0 $app_pid 2>/dev/null" || fail "Esc did not end the program"
-wait "$app_pid" || fail "the program ended with status $?"
-echo "e2e: passed (window opened the port, sent AT, showed the echo, ended on Esc)"
+status=0
+wait "$app_pid" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+
+kill -TERM "$sim_pid"
+status=0
+wait "$sim_pid" || status=$?
+[ "$status" -eq 0 ] || fail "the simulator ended with status $status"
+
+echo "e2e: passed in $((SECONDS - started)) s (opened the port, sent AT, the device got it," \
+    "the echo showed, Esc ended the program)"

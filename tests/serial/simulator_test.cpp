@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -340,6 +341,64 @@ TEST(SimulatorTest, SignalsEndCleanlyAndRemoveTheLink) {
     ::rmdir(dirTemplate);
 }
 
+std::string FileText(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+            text.append(buffer, n);
+        }
+        std::fclose(f);
+    }
+    return text;
+}
+
+// The log holds exactly what the program wrote, raw, whatever the simulator
+// sends itself, across reopening, and after what the file already held.
+TEST(SimulatorTest, LogAppendsEveryByteThatArrives) {
+    char dirTemplate[] = "/tmp/tarvessa-sim-XXXXXX";
+    ASSERT_NE(::mkdtemp(dirTemplate), nullptr);
+    const std::string log = std::string(dirTemplate) + "/received";
+    const Bytes message = {'A', 'T', 0x00, 0xFF, '\r', '\n', 0x03, 0x11, 0x7F};
+    const std::vector<std::vector<std::string>> modes = {
+        {"echo"}, {"pattern", "--gap", "5"}, {"flood", "--bytes", "100000"}};
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode[0]);
+        {
+            FILE* f = std::fopen(log.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fputs("old:", f);
+            std::fclose(f);
+        }
+        std::vector<std::string> args = {"--log", log};
+        args.insert(args.end(), mode.begin(), mode.end());
+        SimProcess sim(args);
+        const std::string path = sim.ReadLine();
+        std::string expected = "old:";
+        for (int round = 0; round < 2; ++round) {
+            Port port(path);
+            ASSERT_GE(port.fd(), 0);
+            port.Write(message);
+            expected.append(message.begin(), message.end());
+            const auto end = std::chrono::steady_clock::now() + 5s;
+            while (FileText(log).size() < expected.size() &&
+                   std::chrono::steady_clock::now() < end) {
+                std::this_thread::sleep_for(10ms);
+            }
+        }
+        EXPECT_EQ(FileText(log), expected);
+        sim.Signal(SIGTERM);
+        EXPECT_EQ(sim.Wait(), 0);
+    }
+    ::unlink(log.c_str());
+
+    SimProcess bad({"--log", std::string(dirTemplate) + "/missing/received", "echo"});
+    EXPECT_EQ(bad.Wait(), 1) << "a log that cannot be opened";
+    EXPECT_EQ(bad.ReadLine(100ms), "") << "no device offered";
+    ::rmdir(dirTemplate);
+}
+
 TEST(SimulatorTest, BadArgumentsAreRefused) {
     const std::vector<std::vector<std::string>> cases = {
         {"flood"},
@@ -349,6 +408,7 @@ TEST(SimulatorTest, BadArgumentsAreRefused) {
         {"pattern", "--gap", "-1"},
         {"noise", "--seed"},
         {"echo", "extra"},
+        {"echo", "--log"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
