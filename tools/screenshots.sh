@@ -1,69 +1,106 @@
 #!/usr/bin/env bash
 # Screenshots of the real window under Xvfb, fed by the device simulator:
 #   tools/screenshots.sh <build dir> <output dir>
-# window.png (at start), waveform-mode0.png ("单字节自动", sine of single
-# bytes), waveform-mode2-s3.png ("单字节0-255" dealt over three series),
-# waveform-mode4.png ("双字节自选", sine of 16-bit pairs, default range).
+# window.png (at start, port closed), waveform-mode0.png ("单字节自动", a sine
+# of single bytes), waveform-mode2-s3.png ("单字节0-255" dealt over three
+# series), waveform-mode4.png ("双字节自选", a sine of 16-bit pairs, default
+# range). Uses $DISPLAY when set, otherwise an Xvfb of its own.
 set -euo pipefail
+[ $# -eq 2 ] || {
+    echo "usage: $0 <build dir> <output dir>" >&2
+    exit 2
+}
 build=$1 out=$2
 app="$build/app/tarvessa" sim="$build/tools/tarvessa-sim"
 mkdir -p "$out"
+work=$(mktemp -d)
 
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
+    rm -rf "$work"
 }
 trap cleanup EXIT
 
-if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+fail() {
+    echo "screenshots: $*" >&2
+    exit 1
+}
+
+# Waits up to $1 tenths of a second for the command that follows to succeed.
+within() {
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
     done
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    pids+=($!)
-    export DISPLAY=$display
-    for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+    return 1
+}
+
+if [ -z "${DISPLAY:-}" ]; then
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    pids+=("$!")
+    within 100 grep -q '^[0-9]' "$work/display" || fail "Xvfb did not start"
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+    within 50 xdotool getmouselocation >/dev/null 2>&1 || fail "no answer from $DISPLAY"
 fi
 unset QT_QPA_PLATFORM
 
-# shot <simulator pattern kind> <waveform entry or -1> <clicks on S> <file>
+notice_shown() { xdotool search --onlyvisible --name '^成功！$' >/dev/null 2>&1; }
+
+# shot <file> <waveform entry, or -1 for the port left closed> <clicks on S>
+#      <simulator options...>
 shot() {
-    local kind=$1 mode=$2 sclicks=$3 file=$4
-    local simout
-    simout=$(mktemp)
-    "$sim" pattern --kind "$kind" --burst 512 --period 128 --gap 150 >"$simout" &
+    local file=$1 mode=$2 sclicks=$3
+    shift 3
+    "$sim" "$@" >"$work/sim.out" &
     local sim_pid=$!
-    for _ in $(seq 50); do [ -s "$simout" ] && break; sleep 0.1; done
-    TARVESSA_PORTS=$(head -n 1 "$simout") "$app" >/dev/null 2>&1 &
+    within 50 test -s "$work/sim.out" || fail "the simulator did not start"
+    TARVESSA_PORTS=$(head -n 1 "$work/sim.out") "$app" >"$work/app.log" 2>&1 &
     local app_pid=$!
+    pids+=("$sim_pid" "$app_pid")
     local w
-    w=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvessa$' | head -n 1)
-    sleep 0.5
+    w=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvessa$' | head -n 1) ||
+        fail "the window did not appear"
+    # Clicks at a point of the window's client area.
+    click() { xdotool mousemove --window "$w" "$1" "$2" click 1; }
+    sleep 1.2 # past the start-up timer, so the window has settled
     if [ "$mode" -ge 0 ]; then
-        xdotool mousemove --window "$w" 48 260 click 1 # Open COM
-        sleep 0.5
+        click 48 260 # Open COM
+        within 50 notice_shown || fail "$file: no notice after Open COM"
         local notice
         notice=$(xdotool search --onlyvisible --name '^成功！$' | head -n 1)
-        xdotool mousemove --window "$notice" 139 62 click 1 # OK
+        xdotool mousemove --window "$notice" 139 62 click 1 # its OK
+        within 50 bash -c '! xdotool search --onlyvisible --name "^成功！$" >/dev/null 2>&1' ||
+            fail "$file: the notice stayed"
         for _ in $(seq "$sclicks"); do
-            xdotool mousemove --window "$w" 420 440 click 1 # cxButton2
+            click 420 440 # cxButton2 ("S1"), at 400,152 in the chart
             sleep 0.1
         done
-        xdotool mousemove --window "$w" 436 260 click 1 # open the mode list
-        sleep 0.3
-        xdotool key --delay 50 $(for _ in $(seq "$mode"); do printf 'Down '; done) Return # the list opens on its first entry
+        # Typed text would leave the box without a selected entry: pick the
+        # entry from the drop-down list, which opens on its first entry.
+        click 436 260
+        sleep 0.4
+        local keys=()
+        for _ in $(seq "$mode"); do keys+=(Down); done
+        xdotool key --delay 60 "${keys[@]}" Return
         xdotool mousemove --window "$w" 300 104 # out of the way
-        sleep 1.2
+        sleep 1.5                               # a few bursts, 200 ms apart
     fi
-    import -window "$w" "$out/$file"
+    import -window "$w" "$out/$file" || fail "$file: no screenshot"
     kill "$app_pid" "$sim_pid" 2>/dev/null || true
     wait "$app_pid" "$sim_pid" 2>/dev/null || true
-    rm -f "$simout"
     echo "$out/$file"
 }
 
-shot sine8 -1 0 window.png
-shot sine8 0 0 waveform-mode0.png
-shot sine8 2 2 waveform-mode2-s3.png
-shot sine16 4 0 waveform-mode4.png
+# 512 bytes per burst, one block each: four periods of 128 single-byte
+# samples, or four of 64 pair samples.
+sine8=(pattern --kind sine8 --burst 512 --period 128 --gap 200)
+sine16=(pattern --kind sine16 --burst 512 --period 64 --gap 200)
+shot window.png -1 0 "${sine8[@]}"
+shot waveform-mode0.png 0 0 "${sine8[@]}"
+shot waveform-mode2-s3.png 2 2 "${sine8[@]}"
+shot waveform-mode4.png 4 0 "${sine16[@]}"

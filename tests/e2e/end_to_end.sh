@@ -56,10 +56,11 @@ if [ -z "${DISPLAY:-}" ]; then
     : >"$out/xvfb.display"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/xvfb.display" \
         >"$out/xvfb.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
     within 100 grep -q '^[0-9]' "$out/xvfb.display" ||
         fail "Xvfb did not start: $(cat "$out/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$out/xvfb.display")"
+    DISPLAY=":$(head -n 1 "$out/xvfb.display")"
+    export DISPLAY
     within 50 xdotool getmouselocation >/dev/null 2>&1 || fail "no answer from $DISPLAY"
 fi
 unset QT_QPA_PLATFORM
@@ -68,13 +69,13 @@ echo "e2e: display $DISPLAY"
 : >"$out/sim-received.log"
 "$sim" --log "$out/sim-received.log" echo >"$out/sim.out" &
 sim_pid=$!
-pids+=($sim_pid)
+pids+=("$sim_pid")
 within 50 test -s "$out/sim.out" || fail "the simulator did not start"
 device=$(head -n 1 "$out/sim.out")
 
 TARVESSA_PORTS=$device "$app" >"$out/app.log" 2>&1 &
 app_pid=$!
-pids+=($app_pid)
+pids+=("$app_pid")
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvessa$' | head -n 1) ||
     fail "the window did not appear"
