@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the real window under Xvfb, fed by the device simulator:
 #   tools/screenshots.sh <build dir> <output dir>
-# window.png (at start, port closed), waveform-mode0.png ("单字节自动", a sine
+# screenshot-window.png (at start, port closed), waveform-mode0.png ("单字节自动", a sine
 # of single bytes), waveform-mode2-s3.png ("单字节0-255" dealt over three
 # series), waveform-mode4.png ("双字节自选", a sine of 16-bit pairs, default
 # range). Uses $DISPLAY when set, otherwise an Xvfb of its own.
@@ -28,25 +28,8 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-within() {
-    local tries=$1
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-    pids+=("$!")
-    within 100 grep -q '^[0-9]' "$work/display" || fail "Xvfb did not start"
-    DISPLAY=":$(head -n 1 "$work/display")"
-    export DISPLAY
-    within 50 xdotool getmouselocation >/dev/null 2>&1 || fail "no answer from $DISPLAY"
-fi
+source "$(dirname "$0")/xsession.sh"
+own_display "$work" || fail "no X display"
 unset QT_QPA_PLATFORM
 
 notice_shown() { xdotool search --onlyvisible --name '^成功！$' >/dev/null 2>&1; }
@@ -100,7 +83,7 @@ shot() {
 # samples, or four of 64 pair samples.
 sine8=(pattern --kind sine8 --burst 512 --period 128 --gap 200)
 sine16=(pattern --kind sine16 --burst 512 --period 64 --gap 200)
-shot window.png -1 0 "${sine8[@]}"
+shot screenshot-window.png -1 0 "${sine8[@]}"
 shot waveform-mode0.png 0 0 "${sine8[@]}"
 shot waveform-mode2-s3.png 2 2 "${sine8[@]}"
 shot waveform-mode4.png 4 0 "${sine16[@]}"

@@ -38,31 +38,8 @@ for tool in xdotool xclip import; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps installs it)"
 done
 
-# Waits up to $1 tenths of a second for the command that follows to succeed.
-within() {
-    local tries=$1
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-# A display of our own unless one is given; Xvfb picks a free number itself,
-# so parallel runs do not race for one.
-if [ -z "${DISPLAY:-}" ]; then
-    command -v Xvfb >/dev/null || fail "no DISPLAY and no Xvfb"
-    : >"$out/xvfb.display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/xvfb.display" \
-        >"$out/xvfb.log" 2>&1 &
-    pids+=("$!")
-    within 100 grep -q '^[0-9]' "$out/xvfb.display" ||
-        fail "Xvfb did not start: $(cat "$out/xvfb.log")"
-    DISPLAY=":$(head -n 1 "$out/xvfb.display")"
-    export DISPLAY
-    within 50 xdotool getmouselocation >/dev/null 2>&1 || fail "no answer from $DISPLAY"
-fi
+source "$(dirname "$0")/../../tools/xsession.sh"
+own_display "$out" || fail "no X display"
 unset QT_QPA_PLATFORM
 echo "e2e: display $DISPLAY"
 
