@@ -3,6 +3,11 @@
 namespace tarvessa {
 
 size_t RxFilter::Filter(uint8_t* data, size_t size, const Options& options) {
+    // The usual case changes nothing; no need to walk the bytes.
+    if (!options.markErrors && !options.stripNull) {
+        state_ = State::Plain;
+        return size;
+    }
     size_t out = 0;
     auto keep = [&](uint8_t b) {
         if (!(options.stripNull && b == 0))
