@@ -96,7 +96,10 @@ void RunReader(PortSession& s) {
     TimePoint nextLook = Clock::now();
     bool stop = !LookAtLine(s, lineActive);
 
-    while (!stop && !ShutdownSet(s)) {
+    // Every read() below follows a ppoll that also watches the shutdown
+    // eventfd and is checked first, so a request is seen before each new
+    // read without a poll of its own per block.
+    while (!stop) {
         // One read: wait for the first byte (or the total time-out), then
         // collect until the buffer is full or the line pauses too long.
         const CommTimeouts t = s.device->Timeouts();
