@@ -162,6 +162,10 @@ void RunReader(PortSession& s) {
                         gapEnd = Clock::now() + *gap;
                     if (count == buffer.size())
                         break;
+                    // A line that never pauses still ends the read when its
+                    // total time-out has run out.
+                    if (total && Clock::now() >= *total)
+                        break;
                     continue;
                 }
                 const int err = errno;

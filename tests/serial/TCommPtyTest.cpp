@@ -232,6 +232,35 @@ TEST(TCommPty, PauseLongerThanTheIntervalSplitsBlocks) {
     comm.ClosePort();
 }
 
+// With a total time-out, a line that never pauses long enough still gives
+// blocks as the time-out runs out, not only when 2048 bytes have come.
+TEST(TCommPty, TotalTimeoutEndsAReadOnALineThatNeverPauses) {
+    Pty pty;
+    TComm comm;
+    comm.SetCommName(pty.path());
+    comm.SetReadIntervalTimeout(0); // no interval limit
+    comm.SetReadTotalTimeoutConstant(100);
+    Received rx;
+    rx.Attach(comm);
+    comm.OpenPort();
+
+    // One byte every 5 ms for about 1.5 s: 300 bytes, never a pause.
+    std::atomic<bool> feeding{true};
+    std::thread feeder([&] {
+        for (int i = 0; i < 300; ++i) {
+            pty.Send("x");
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        feeding = false;
+    });
+    const bool blocksWhileFeeding = WaitUntil([&] { return rx.blocks.size() >= 3; }, 10000);
+    const bool stillFeeding = feeding.load();
+    feeder.join();
+    EXPECT_TRUE(blocksWhileFeeding);
+    EXPECT_TRUE(stillFeeding) << "blocks came only after the line went quiet";
+    comm.ClosePort();
+}
+
 TEST(TCommPty, ParityMarksAreUndoneWithAReplacementCharacter) {
     Pty pty;
     TComm comm;
