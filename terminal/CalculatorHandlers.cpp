@@ -6,12 +6,13 @@
 #include "calculator/ResultFormat.h"
 #include "common/Beep.h"
 #include "common/Convert.h"
+#include "notice/NoticeTitles.h"
 #include "terminal/TForm1.h"
 
 namespace tarvessa {
 
 namespace {
-const QString Error = QStringLiteral("错误！");
+using NoticeTitle::Error;
 const QString FirstMissing = QStringLiteral("您忘记输入第一个数了！");
 const QString SecondMissing = QStringLiteral("您忘记输入第二个数了！");
 const QString BadFormat = QStringLiteral("您输入数据格式不对！");

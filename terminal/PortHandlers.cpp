@@ -1,15 +1,15 @@
 // Port selection, opening, closing, live changes and the mode switch.
 #include "common/Beep.h"
-#include "notice/TForm2.h"
+#include "notice/NoticeTitles.h"
 #include "terminal/PortChoices.h"
 #include "terminal/TForm1.h"
 
 namespace tarvessa {
 
 namespace {
-const QString Error = QStringLiteral("错误！");
-const QString Attention = QStringLiteral("注意！");
-const QString Success = QStringLiteral("成功！");
+using NoticeTitle::Attention;
+using NoticeTitle::Error;
+using NoticeTitle::Success;
 const QString IllegalRate = QStringLiteral("非法波特率！波特率将初始化为19200！");
 const QString No4Bits = QStringLiteral("该串口不支持4位数据！");
 const QString No9Bits = QStringLiteral("该串口不支持9位数据！");
@@ -103,7 +103,7 @@ void TForm1::Button6Click() {
     MessageBeep();
     RunningSum = 0;
     if (Button10->isEnabled()) {
-        showNotice(QStringLiteral("谢谢！"), QStringLiteral("感谢使用 Tarvessa 串口调试工具！"));
+        showNotice(NoticeTitle::Thanks, QStringLiteral("感谢使用 Tarvessa 串口调试工具！"));
         return;
     }
     Button6->setText(Button6->text() == QStringLiteral("COM-16") ? QStringLiteral("COM-10")

@@ -1,5 +1,6 @@
 // "Send Data": the Send area as bytes, handed to the component one by one.
 #include "common/Beep.h"
+#include "notice/NoticeTitles.h"
 #include "terminal/ByteText.h"
 #include "terminal/TForm1.h"
 
@@ -8,7 +9,7 @@ namespace tarvessa {
 void TForm1::Button12Click() {
     MessageBeep();
     if (!PortOpened)
-        return showNotice(QStringLiteral("错误！"), QStringLiteral("串口还没打开！"));
+        return showNotice(NoticeTitle::Error, QStringLiteral("串口还没打开！"));
 
     QByteArray bytes;
     if (Button6->text() == QStringLiteral("COM-10")) {
